@@ -157,7 +157,7 @@ std::string columnSql(const std::vector<Token> &d, bool &isAutoinc) {
     if (type == "DATE")
         return out + "DATE TEXT" + modifiers + " CHECK (" + q + " IS NULL OR (typeof(" + q +
                ")='text' AND " + q + " GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]' AND " + q +
-               " >= '0001-01-01' AND date(" + q + ") IS " + q + "))";
+               " >= '0001-01-01' AND date(" + q + ", '+0 days') IS " + q + "))";
     if (type == "TIME")
         return out + "TIME TEXT" + modifiers + " CHECK (" + q + " IS NULL OR (typeof(" + q +
                ")='text' AND " + q + " GLOB '[0-2][0-9]:[0-5][0-9]:[0-5][0-9]' AND " + q +
