@@ -1,0 +1,71 @@
+#pragma once
+// Error journal. Head on lines 1-53.
+// A number between the ranges, or above the last line, gives the empty text.
+#include "line_table.h"
+
+namespace kvo::xls {
+
+// clang-format off
+inline constexpr Line kErrorJournalLines[] = {
+    {1, R"(<html xmlns:o="urn:schemas-microsoft-com:office:office")"},
+    {2, R"(xmlns:x="urn:schemas-microsoft-com:office:excel" xmlns="http://www.w3.org/TR/REC-html40">)"},
+    {3, R"(<head><meta http-equiv=Content-Type content="text/html; charset=windows-1251">)"},
+    {4, R"(<meta name=ProgId content=Excel.Sheet><meta name=Generator content="Microsoft Excel 11">)"},
+    {5, R"(<link rel=File-List href="Книга1.files/filelist.xml">)"},
+    {6, R"(<link rel=Edit-Time-Data href="Книга1.files/editdata.mso">)"},
+    {7, R"(<link rel=OLE-Object-Data href="Книга1.files/oledata.mso">)"},
+    {8, R"(<!--[if gte mso 9]><xml><o:DocumentProperties><o:Author>admin</o:Author>)"},
+    {9, R"(<o:LastAuthor>admin</o:LastAuthor><o:LastPrinted>2009-08-11T05:16:08Z</o:LastPrinted>)"},
+    {10, R"(<o:Created>2009-08-11T05:08:14Z</o:Created><o:LastSaved>2009-08-11T05:16:16Z</o:LastSaved>)"},
+    {11, R"(<o:Company>RAVEX GROUP</o:Company><o:Version>11.9999</o:Version></o:DocumentProperties>)"},
+    {12, R"(</xml><![endif]-->)"},
+    {13, R"(<style><!--table {mso-displayed-decimal-separator:"\,";mso-displayed-thousand-separator:" ";})"},
+    {14, R"(@page {margin:.39in .39in .39in .39in;mso-header-margin:.24in;mso-footer-margin:.24in;})"},
+    {15, R"(tr {mso-height-source:auto;}col {mso-width-source:auto;}br {mso-data-placement:same-cell;})"},
+    {16, R"(.style0 {mso-number-format:General;text-align:general;vertical-align:bottom;white-space:nowrap;)"},
+    {17, R"(mso-rotate:0;mso-background-source:auto;mso-pattern:auto;color:windowtext;font-size:10.0pt;)"},
+    {18, R"(font-weight:400;font-style:normal;text-decoration:none;font-family:"Arial Cyr";)"},
+    {19, R"(mso-generic-font-family:auto;mso-font-charset:204;border:none;mso-protection:locked visible;)"},
+    {20, R"(mso-style-name:Обычный;mso-style-id:0;})"},
+    {21, R"(td {mso-style-parent:style0;padding-top:1px;padding-right:1px;padding-left:1px;mso-ignore:padding;)"},
+    {22, R"(color:windowtext;font-size:10.0pt;font-weight:400;font-style:normal;text-decoration:none;)"},
+    {23, R"(font-family:"Arial Cyr";mso-generic-font-family:auto;mso-font-charset:204;mso-number-format:General;)"},
+    {24, R"(text-align:general;vertical-align:bottom;border:none;mso-background-source:auto;mso-pattern:auto;)"},
+    {25, R"(mso-protection:locked visible;white-space:nowrap;mso-rotate:0;})"},
+    {26, R"(.xl24 {mso-style-parent:style0;font-size:8.0pt;font-weight:700;text-align:left;})"},
+    {27, R"(.xl25 {mso-style-parent:style0;font-size:8.0pt;})"},
+    {28, R"(.xl26 {mso-style-parent:style0;font-size:8.0pt;text-align:center;border:.5pt solid windowtext;})"},
+    {29, R"(.xl27 {mso-style-parent:style0;font-size:8.0pt;text-align:center;})"},
+    {30, R"(--></style>)"},
+    {31, R"(<!--[if gte mso 9]><xml><x:ExcelWorkbook><x:ExcelWorksheets><x:ExcelWorksheet>)"},
+    {32, R"(<x:Name>Журнал ошибок</x:Name><x:WorksheetOptions><x:Print><x:ValidPrinterInfo/>)"},
+    {33, R"(<x:PaperSizeIndex>9</x:PaperSizeIndex><x:HorizontalResolution>600</x:HorizontalResolution>)"},
+    {34, R"(<x:VerticalResolution>600</x:VerticalResolution></x:Print><x:Selected/><x:FreezePanes/>)"},
+    {35, R"(<x:FrozenNoSplit/><x:SplitHorizontal>3</x:SplitHorizontal><x:TopRowBottomPane>3</x:TopRowBottomPane>)"},
+    {36, R"(<x:ActivePane>2</x:ActivePane><x:Panes><x:Pane><x:Number>3</x:Number></x:Pane>)"},
+    {37, R"(<x:Pane><x:Number>2</x:Number></x:Pane></x:Panes><x:ProtectContents>False</x:ProtectContents>)"},
+    {38, R"(<x:ProtectObjects>False</x:ProtectObjects><x:ProtectScenarios>False</x:ProtectScenarios>)"},
+    {39, R"(</x:WorksheetOptions></x:ExcelWorksheet></x:ExcelWorksheets><x:WindowHeight>8685</x:WindowHeight>)"},
+    {40, R"(<x:WindowWidth>15195</x:WindowWidth><x:WindowTopX>0</x:WindowTopX><x:WindowTopY>135</x:WindowTopY>)"},
+    {41, R"(<x:ProtectStructure>False</x:ProtectStructure><x:ProtectWindows>False</x:ProtectWindows>)"},
+    {42, R"(</x:ExcelWorkbook></xml><![endif]--></head>)"},
+    {54, R"(<body link=blue vlink=purple>)"},
+    {55, R"(<table x:str border=0 cellpadding=0 cellspacing=0 width=671 style='border-collapse:)"},
+    {56, R"(collapse;table-layout:fixed;width:504pt'>)"},
+    {57, R"(<col class=xl27 width=69 style='mso-width-source:userset;mso-width-alt:2523;width:52pt'>)"},
+    {58, R"(<col class=xl25 width=602 style='mso-width-source:userset;mso-width-alt:22016;width:452pt'>)"},
+    {59, R"(<tr height=17 style='height:12.75pt'>)"},
+    {60, R"(<td height=17 class=xl24 colspan=2 width=671 style='height:12.75pt;)"},
+    {61, R"(mso-ignore:colspan;width:504pt'>Журнал ошибок</td></tr>)"},
+    {62, R"(<tr height=17 style='height:12.75pt'>)"},
+    {63, R"(<td height=17 class=xl27 style='height:12.75pt'></td><td class=xl25></td></tr>)"},
+    {64, R"(<tr height=17 style='height:12.75pt'>)"},
+    {65, R"(<td height=17 class=xl26 style='height:12.75pt'>N</td>)"},
+    {66, R"(<td class=xl26 style='border-left:none'>Получено из АТС</td></tr>)"},
+    {100, R"(<![if supportMisalignedColumns]><tr height=0 style='display:none'>)"},
+    {101, R"(<td width=69 style='width:52pt'></td><td width=602 style='width:452pt'></td></tr>)"},
+    {102, R"(<![endif]></table></body></html>)"},
+};
+// clang-format on
+
+} // namespace kvo::xls

@@ -1,0 +1,83 @@
+#pragma once
+// Phone book. Head on lines 1-44. Some widths of the title and hidden cells differ from the
+// col elements (154 against 174 pixels for the second column); they stand as reports have always
+// carried them.
+// A number between the ranges, or above the last line, gives the empty text.
+#include "line_table.h"
+
+namespace kvo::xls {
+
+// clang-format off
+inline constexpr Line kPhoneBookLines[] = {
+    {1, R"(<html xmlns:o="urn:schemas-microsoft-com:office:office")"},
+    {2, R"(xmlns:x="urn:schemas-microsoft-com:office:excel" xmlns="http://www.w3.org/TR/REC-html40">)"},
+    {3, R"(<head><meta http-equiv=Content-Type content="text/html; charset=windows-1251">)"},
+    {4, R"(<meta name=ProgId content=Excel.Sheet><meta name=Generator content="Microsoft Excel 11">)"},
+    {5, R"(<link rel=File-List href="Книга1.files/filelist.xml">)"},
+    {6, R"(<link rel=Edit-Time-Data href="Книга1.files/editdata.mso">)"},
+    {7, R"(<link rel=OLE-Object-Data href="Книга1.files/oledata.mso">)"},
+    {8, R"(<!--[if gte mso 9]><xml><o:DocumentProperties><o:Author>Admin</o:Author>)"},
+    {9, R"(<o:LastAuthor>Admin</o:LastAuthor><o:LastPrinted>2009-08-05T15:36:04Z</o:LastPrinted>)"},
+    {10, R"(<o:Created>2009-08-05T15:28:34Z</o:Created><o:LastSaved>2009-08-05T15:37:44Z</o:LastSaved>)"},
+    {11, R"(<o:Company>RAVEX GROUP</o:Company><o:Version>11.9999</o:Version></o:DocumentProperties>)"},
+    {12, R"(</xml><![endif]-->)"},
+    {13, R"(<style><!--table {mso-displayed-decimal-separator:"\,";mso-displayed-thousand-separator:" ";})"},
+    {14, R"(@page {margin:.39in .39in .39in .39in;mso-header-margin:.24in;mso-footer-margin:.24in;})"},
+    {15, R"(tr {mso-height-source:auto;}col {mso-width-source:auto;}br {mso-data-placement:same-cell;})"},
+    {16, R"(.style0 {mso-number-format:General;text-align:general;vertical-align:bottom;white-space:nowrap;)"},
+    {17, R"(mso-rotate:0;mso-background-source:auto;mso-pattern:auto;color:windowtext;font-size:10.0pt;)"},
+    {18, R"(font-weight:400;font-style:normal;text-decoration:none;font-family:"Arial Cyr";)"},
+    {19, R"(mso-generic-font-family:auto;mso-font-charset:204;border:none;mso-protection:locked visible;)"},
+    {20, R"(mso-style-name:Обычный;mso-style-id:0;})"},
+    {21, R"(td {mso-style-parent:style0;padding-top:1px;padding-right:1px;padding-left:1px;mso-ignore:padding;)"},
+    {22, R"(color:windowtext;font-size:10.0pt;font-weight:400;font-style:normal;text-decoration:none;)"},
+    {23, R"(font-family:"Arial Cyr";mso-generic-font-family:auto;mso-font-charset:204;mso-number-format:General;)"},
+    {24, R"(text-align:general;vertical-align:bottom;border:none;mso-background-source:auto;mso-pattern:auto;)"},
+    {25, R"(mso-protection:locked visible;white-space:nowrap;mso-rotate:0;})"},
+    {26, R"(.xl24 {mso-style-parent:style0;font-size:8.0pt;font-weight:700;text-align:left;})"},
+    {27, R"(.xl25 {mso-style-parent:style0;font-size:8.0pt;})"},
+    {28, R"(.xl26 {mso-style-parent:style0;font-size:8.0pt;text-align:center;})"},
+    {29, R"(.xl27 {mso-style-parent:style0;font-size:8.0pt;font-weight:700;text-align:center;)"},
+    {30, R"(border:.5pt solid windowtext;})"},
+    {31, R"(--></style>)"},
+    {32, R"(<!--[if gte mso 9]><xml><x:ExcelWorkbook><x:ExcelWorksheets><x:ExcelWorksheet>)"},
+    {33, R"(<x:Name>Записная книжка</x:Name><x:WorksheetOptions><x:Print><x:ValidPrinterInfo/>)"},
+    {34, R"(<x:PaperSizeIndex>9</x:PaperSizeIndex><x:HorizontalResolution>600</x:HorizontalResolution>)"},
+    {35, R"(<x:VerticalResolution>600</x:VerticalResolution></x:Print><x:Selected/><x:FreezePanes/>)"},
+    {36, R"(<x:FrozenNoSplit/><x:SplitHorizontal>3</x:SplitHorizontal><x:TopRowBottomPane>3</x:TopRowBottomPane>)"},
+    {37, R"(<x:ActivePane>2</x:ActivePane><x:Panes><x:Pane><x:Number>3</x:Number></x:Pane>)"},
+    {38, R"(<x:Pane><x:Number>2</x:Number><x:ActiveRow>5</x:ActiveRow></x:Pane></x:Panes>)"},
+    {39, R"(<x:ProtectContents>False</x:ProtectContents><x:ProtectObjects>False</x:ProtectObjects>)"},
+    {40, R"(<x:ProtectScenarios>False</x:ProtectScenarios></x:WorksheetOptions></x:ExcelWorksheet>)"},
+    {41, R"(</x:ExcelWorksheets><x:WindowHeight>9705</x:WindowHeight><x:WindowWidth>19035</x:WindowWidth>)"},
+    {42, R"(<x:WindowTopX>0</x:WindowTopX><x:WindowTopY>30</x:WindowTopY>)"},
+    {43, R"(<x:ProtectStructure>False</x:ProtectStructure><x:ProtectWindows>False</x:ProtectWindows>)"},
+    {44, R"(</x:ExcelWorkbook></xml><![endif]--></head>)"},
+    {45, R"(<body link=blue vlink=purple>)"},
+    {46, R"(<table x:str border=0 cellpadding=0 cellspacing=0 width=678 style='border-collapse:)"},
+    {47, R"(collapse;table-layout:fixed;width:510pt'>)"},
+    {48, R"(<col class=xl26 width=120 style='mso-width-source:userset;mso-width-alt:4388;width:90pt'>)"},
+    {49, R"(<col class=xl25 width=174 style='mso-width-source:userset;mso-width-alt:5632;width:120pt'>)"},
+    {50, R"(<col class=xl25 width=142 style='mso-width-source:userset;mso-width-alt:5193;width:107pt'>)"},
+    {51, R"(<col class=xl25 width=110 style='mso-width-source:userset;mso-width-alt:4608;width:91pt'>)"},
+    {52, R"(<col class=xl26 width=70 style='mso-width-source:userset;mso-width-alt:2633;width:54pt'>)"},
+    {53, R"(<col class=xl26 width=60 style='width:48pt'><tr height=17 style='height:12.75pt'>)"},
+    {54, R"(<td height=17 class=xl24 colspan=2 width=274 style='height:12.75pt;)"},
+    {55, R"(mso-ignore:colspan;width:206pt'>Справочник: Записная книжка</td>)"},
+    {56, R"(<td class=xl25 width=142 style='width:107pt'></td><td class=xl25 width=126 style='width:95pt'></td>)"},
+    {57, R"(<td class=xl26 width=72 style='width:54pt'></td><td class=xl26 width=64 style='width:48pt'></td></tr>)"},
+    {58, R"(<tr height=17 style='height:12.75pt'><td height=17 class=xl26 style='height:12.75pt'></td>)"},
+    {59, R"(<td colspan=3 class=xl25 style='mso-ignore:colspan'></td><td colspan=2 class=xl26 style='mso-ignore:colspan'></td>)"},
+    {60, R"(</tr><tr height=17 style='height:12.75pt'><td height=17 class=xl27 style='height:12.75pt'>Номер телефона</td>)"},
+    {61, R"(<td class=xl27 style='border-left:none'>Абонент</td><td class=xl27 style='border-left:none'>Населенный пункт</td>)"},
+    {62, R"(<td class=xl27 style='border-left:none'>Улица</td><td class=xl27 style='border-left:none'>Дом</td>)"},
+    {63, R"(<td class=xl27 style='border-left:none'>Кв.</td></tr>)"},
+    {100, R"(<![if supportMisalignedColumns]>)"},
+    {101, R"(<tr height=0 style='display:none'><td width=120 style='width:90pt'></td>)"},
+    {102, R"(<td width=154 style='width:116pt'></td><td width=142 style='width:107pt'></td>)"},
+    {103, R"(<td width=126 style='width:95pt'></td><td width=72 style='width:54pt'></td>)"},
+    {104, R"(<td width=64 style='width:48pt'></td></tr><![endif]></table></body></html>)"},
+};
+// clang-format on
+
+} // namespace kvo::xls

@@ -1,0 +1,72 @@
+#pragma once
+// Internal subscribers. Head on lines 1-68.
+// A number between the ranges, or above the last line, gives the empty text.
+#include "line_table.h"
+
+namespace kvo::xls {
+
+// clang-format off
+inline constexpr Line kSubscriberLines[] = {
+    {1, R"(<html xmlns:o="urn:schemas-microsoft-com:office:office")"},
+    {2, R"(xmlns:x="urn:schemas-microsoft-com:office:excel" xmlns="http://www.w3.org/TR/REC-html40">)"},
+    {3, R"(<head><meta http-equiv=Content-Type content="text/html; charset=windows-1251">)"},
+    {4, R"(<meta name=ProgId content=Excel.Sheet><meta name=Generator content="Microsoft Excel 11">)"},
+    {5, R"(<link rel=File-List href="Книга1.files/filelist.xml">)"},
+    {6, R"(<link rel=Edit-Time-Data href="Книга1.files/editdata.mso">)"},
+    {7, R"(<link rel=OLE-Object-Data href="Книга1.files/oledata.mso">)"},
+    {8, R"(<!--[if gte mso 9]><xml><o:DocumentProperties><o:Author>admin</o:Author>)"},
+    {9, R"(<o:LastAuthor>admin</o:LastAuthor><o:LastPrinted>2009-08-06T04:20:25Z</o:LastPrinted>)"},
+    {10, R"(<o:Created>2009-08-06T04:18:08Z</o:Created><o:LastSaved>2009-08-06T04:20:41Z</o:LastSaved>)"},
+    {11, R"(<o:Company>RAVEX GROUP</o:Company><o:Version>11.9999</o:Version></o:DocumentProperties>)"},
+    {12, R"(</xml><![endif]-->)"},
+    {13, R"(<style><!--table {mso-displayed-decimal-separator:"\,";mso-displayed-thousand-separator:" ";})"},
+    {14, R"(@page {margin:.39in .39in .39in .39in;mso-header-margin:.24in;mso-footer-margin:.24in;mso-horizontal-page-align:center;})"},
+    {15, R"(tr {mso-height-source:auto;}col {mso-width-source:auto;}br {mso-data-placement:same-cell;})"},
+    {16, R"(.style0 {mso-number-format:General;text-align:general;vertical-align:bottom;white-space:nowrap;)"},
+    {17, R"(mso-rotate:0;mso-background-source:auto;mso-pattern:auto;color:windowtext;font-size:10.0pt;)"},
+    {18, R"(font-weight:400;font-style:normal;text-decoration:none;font-family:"Arial Cyr";)"},
+    {19, R"(mso-generic-font-family:auto;mso-font-charset:204;border:none;mso-protection:locked visible;)"},
+    {20, R"(mso-style-name:Обычный;mso-style-id:0;})"},
+    {21, R"(td {mso-style-parent:style0;padding-top:1px;padding-right:1px;padding-left:1px;mso-ignore:padding;)"},
+    {22, R"(color:windowtext;font-size:10.0pt;font-weight:400;font-style:normal;text-decoration:none;)"},
+    {23, R"(font-family:"Arial Cyr";mso-generic-font-family:auto;mso-font-charset:204;mso-number-format:General;)"},
+    {24, R"(text-align:general;vertical-align:bottom;border:none;mso-background-source:auto;mso-pattern:auto;)"},
+    {25, R"(mso-protection:locked visible;white-space:nowrap;mso-rotate:0;})"},
+    {26, R"(.xl24 {mso-style-parent:style0;text-align:center;})"},
+    {27, R"(.xl25 {mso-style-parent:style0;font-weight:700;text-align:left;})"},
+    {28, R"(.xl26 {mso-style-parent:style0;font-weight:700;text-align:center;border:.5pt solid windowtext;})"},
+    {29, R"(--></style>)"},
+    {30, R"(<!--[if gte mso 9]><xml><x:ExcelWorkbook><x:ExcelWorksheets><x:ExcelWorksheet>)"},
+    {31, R"(<x:Name>Внутренние абоненты</x:Name><x:WorksheetOptions><x:Print><x:ValidPrinterInfo/>)"},
+    {32, R"(<x:PaperSizeIndex>9</x:PaperSizeIndex><x:HorizontalResolution>600</x:HorizontalResolution>)"},
+    {33, R"(<x:VerticalResolution>600</x:VerticalResolution></x:Print><x:Selected/><x:FreezePanes/>)"},
+    {34, R"(<x:FrozenNoSplit/><x:SplitHorizontal>3</x:SplitHorizontal><x:TopRowBottomPane>3</x:TopRowBottomPane>)"},
+    {35, R"(<x:ActivePane>2</x:ActivePane><x:Panes><x:Pane><x:Number>3</x:Number></x:Pane>)"},
+    {36, R"(<x:Pane><x:Number>2</x:Number><x:ActiveRow>5</x:ActiveRow></x:Pane></x:Panes>)"},
+    {37, R"(<x:ProtectContents>False</x:ProtectContents><x:ProtectObjects>False</x:ProtectObjects>)"},
+    {38, R"(<x:ProtectScenarios>False</x:ProtectScenarios></x:WorksheetOptions></x:ExcelWorksheet>)"},
+    {39, R"(</x:ExcelWorksheets><x:WindowHeight>8685</x:WindowHeight><x:WindowWidth>15195</x:WindowWidth>)"},
+    {40, R"(<x:WindowTopX>0</x:WindowTopX><x:WindowTopY>135</x:WindowTopY>)"},
+    {41, R"(<x:ProtectStructure>False</x:ProtectStructure><x:ProtectWindows>False</x:ProtectWindows>)"},
+    {42, R"(</x:ExcelWorkbook></xml><![endif]--></head>)"},
+    {69, R"(<body link=blue vlink=purple>)"},
+    {70, R"(<table x:str border=0 cellpadding=0 cellspacing=0 width=637 style='border-collapse:)"},
+    {71, R"(collapse;table-layout:fixed;width:478pt'>)"},
+    {72, R"(<col class=xl24 width=204 style='mso-width-source:userset;mso-width-alt:7460;width:153pt'>)"},
+    {73, R"(<col width=433 style='mso-width-source:userset;mso-width-alt:15835;width:325pt'>)"},
+    {74, R"(<tr height=17 style='height:12.75pt'>)"},
+    {75, R"(<td height=17 class=xl25 colspan=2 width=637 style='height:12.75pt;)"},
+    {76, R"(mso-ignore:colspan;width:478pt'>Справочник: Внутренние абоненты</td></tr>)"},
+    {77, R"(<tr height=17 style='height:12.75pt'>)"},
+    {78, R"(<td height=17 class=xl24 style='height:12.75pt'></td><td></td></tr>)"},
+    {79, R"(<tr height=17 style='height:12.75pt'>)"},
+    {80, R"(<td height=17 class=xl26 style='height:12.75pt'>Внутренний телефон</td>)"},
+    {81, R"(<td class=xl26 style='border-left:none'>Отдел (Служба)</td></tr>)"},
+    {100, R"(<![if supportMisalignedColumns]>)"},
+    {101, R"(<tr height=0 style='display:none'><td width=204 style='width:153pt'></td>)"},
+    {102, R"(<td width=433 style='width:325pt'></td></tr><![endif]>)"},
+    {103, R"(</table></body></html>)"},
+};
+// clang-format on
+
+} // namespace kvo::xls
