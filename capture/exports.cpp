@@ -1,0 +1,37 @@
+// The library's exported interface. Strings are Windows-1251, owned by the caller. No
+// exception may reach the caller, which need not even be a C++ program.
+#include "codec.h"
+#include "ini_file.h"
+#include "line_store.h"
+#include "paths.h"
+
+#define KVO_EXPORT extern "C" __attribute__((visibility("default")))
+
+KVO_EXPORT void AddToDBI(const char *line) {
+    if (!line)
+        return;
+    try {
+        kvo::capture::storeLine(line, kvo::programDir());
+    } catch (...) {
+    }
+}
+
+KVO_EXPORT int LoadFromIniFile(const char *key) {
+    if (!key)
+        return 0;
+    try {
+        return kvo::IniFile(kvo::mainIniPath()).readInteger("Terminal", kvo::cp1251ToUtf8(key), 0);
+    } catch (...) {
+        return 0;
+    }
+}
+
+KVO_EXPORT void SaveToIniFile(const char *key, int value) {
+    if (!key)
+        return;
+    try {
+        kvo::IniFile(kvo::mainIniPath()).writeInteger("Terminal", kvo::cp1251ToUtf8(key), value);
+    } catch (...) {
+        // A refused write leaves the file as it was; the terminal carries on.
+    }
+}
