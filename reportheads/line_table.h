@@ -5,7 +5,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <string_view>
 
 namespace kvo::xls {
@@ -70,8 +69,12 @@ template <std::size_t LineCount, std::size_t ByteCount> struct LineTable {
 
 // lines: ascending line numbers from 1, no empty texts (a number left out gives the empty text).
 template <const auto &lines> consteval auto compile() {
-    constexpr std::size_t lineCount =
-        static_cast<std::size_t>(lines[std::size(lines) - 1].number) + 1;
+    constexpr std::size_t lineCount = [] {
+        std::int32_t last = 0;
+        for (const Line &l : lines)
+            last = l.number > last ? l.number : last;
+        return static_cast<std::size_t>(last) + 1;
+    }();
     constexpr std::size_t byteCount = [] {
         std::size_t n = 1;
         for (const Line &l : lines)
