@@ -100,9 +100,12 @@ TermWindow::TermWindow() {
     if (QScreen *screen = QApplication::primaryScreen())
         move(screen->geometry().width() / 2 - 390, 2);
 
+    // Stand-ins for the stock fixed and variable system fonts, sized so that the list shows its
+    // twelve lines and the list texts fit their boxes.
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setPixelSize(12);
-    QFont variable = QApplication::font();
+    fixed.setPixelSize(11);
+    QFont variable(QStringLiteral("Liberation Sans"));
+    variable.setStyleHint(QFont::SansSerif);
     variable.setPixelSize(12);
 
     list_ = new QListWidget(this);
@@ -169,7 +172,8 @@ TermWindow::TermWindow() {
                 if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
                     restoreFromTray();
             });
-    tray_->show();
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        tray_->show();
 
     timer_.setInterval(kPollMs);
     connect(&timer_, &QTimer::timeout, this, &TermWindow::pollTick);
