@@ -1,7 +1,7 @@
 #pragma once
-// Tariff zones. Head on lines 1-83. Line 105, an empty row, stands inside the title row:
-// spreadsheet programs close the title row there, so it becomes the second row of the sheet and
-// the closing tag on line 106 is left without effect.
+// Tariff zones. Head on lines 1-83. Line 105 closes the title row before it opens the empty
+// second row, which line 106 closes: a row opened inside the title row gave the sheet an extra
+// blank row and pushed the header row out of the three frozen rows.
 // A number between the ranges, or above the last line, gives the empty text.
 #include "line_table.h"
 
@@ -64,7 +64,7 @@ inline constexpr Line kTariffZoneLines[] = {
     {102, R"(mso-ignore:colspan;width:187pt'>Справочник: Зоны тарификации</td>)"},
     {103, R"(<td class=xl26 width=323 style='width:242pt'></td>)"},
     {104, R"(<td class=xl27 width=95 style='width:71pt'></td>)"},
-    {105, R"(<tr height=17><td></td><td></td><td></td><td></td></tr>)"},
+    {105, R"(</tr><tr height=17><td></td><td></td><td></td><td></td>)"},
     {106, R"(</tr>)"},
     {107, R"(<tr height=17 style='height:12.75pt'>)"},
     {108, R"(<td height=17 class=xl28 style='height:12.75pt'>Оператор связи</td>)"},
