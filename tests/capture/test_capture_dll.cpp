@@ -165,7 +165,8 @@ TEST_F(CaptureLibrary, LinesLandInTheCallTableOrTheJournal) {
     ASSERT_EQ(add({
                   callLine(), callLine({{27, "<I>012"}}), callLine({{27, "<incoming>012"}}),
                   callLine({{27, "32'1"}}), "   abcd   ", wrongExtension, "it's a broken line",
-                  callLine({{58, "00:01'2"}}).substr(0, 64), // ends inside the duration
+                  "\xCE\xF8\xE8\xE1\xEA\xE0 \xEB\xE8\xED\xE8\xE8", // Windows-1251
+                  callLine({{58, "00:01'2"}}).substr(0, 64),       // ends inside the duration
               }),
               0);
 
@@ -178,8 +179,8 @@ TEST_F(CaptureLibrary, LinesLandInTheCallTableOrTheJournal) {
         {date, "10:15:00", "101", "01", "321", "00:01:02", ""},
     };
     EXPECT_EQ(calls(), expected);
-    EXPECT_EQ(journal(),
-              (std::vector<std::string>{journalForm(wrongExtension), "it.s a broken line"}));
+    EXPECT_EQ(journal(), (std::vector<std::string>{journalForm(wrongExtension),
+                                                   "it.s a broken line", "Ошибка линии"}));
 }
 
 TEST_F(CaptureLibrary, DayFirstFormatReadsDashedDateInTheCenturyWindow) {
@@ -245,13 +246,14 @@ TEST_F(CaptureLibrary, MissingOrBrokenSettingsSendTheLineToTheJournal) {
 
 TEST_F(CaptureLibrary, LineIsKeptInLostLogWhenTheDatabaseIsGone) {
     fs::remove_all(dir / "Base");
-    ASSERT_EQ(add({"it's line one", "   \x01\x02   "}), 0);
+    const std::string line = "it's \xEB\xE8\xED\xE8\xFF one"; // Windows-1251, kept byte for byte
+    ASSERT_EQ(add({line, "   \x01\x02   "}), 0);
     std::string log = readFile(dir / "Temp" / "Lost.log");
     // "-- dd.mm.yy hh:nn --" then the raw line, both CR LF
     ASSERT_GE(log.size(), 22u);
     EXPECT_EQ(log.substr(0, 3), "-- ");
     EXPECT_EQ(log.substr(17, 5), " --\r\n");
-    EXPECT_EQ(log.substr(22), "it's line one\r\n");
+    EXPECT_EQ(log.substr(22), line + "\r\n");
 
     fs::remove_all(dir / "Temp");
     EXPECT_EQ(add({"nowhere to keep it"}), 0);
