@@ -1,11 +1,10 @@
 // The library's exported interface. Strings are Windows-1251, owned by the caller. No
 // exception may reach the caller, which need not even be a C++ program.
 #include "codec.h"
+#include "export.h"
 #include "ini_file.h"
 #include "line_store.h"
 #include "paths.h"
-
-#define KVO_EXPORT extern "C" __attribute__((visibility("default")))
 
 KVO_EXPORT void AddToDBI(const char *line) {
     if (!line)

@@ -17,14 +17,15 @@ for tool in clang-14 clang++-14 cmake ninja; do
     command -v "$tool" >/dev/null || { echo "run_sanitized.sh: $tool is missing" >&2; exit 2; }
 done
 
+mkdir -p "$build"
 flags="-fsanitize=fuzzer-no-link -fno-sanitize-recover=all"
 cmake -S "$src" -B "$build" -G Ninja \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
     -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
     -DKVO_SANITIZE=ON -DKVO_FUZZ=ON -DKVO_BUILD_BENCH=OFF \
-    -DKVO_PARTS="common;capture" >"$build.configure.log" 2>&1 ||
-    { cat "$build.configure.log" >&2; exit 1; }
+    -DKVO_PARTS="common;capture" >"$build/configure.log" 2>&1 ||
+    { cat "$build/configure.log" >&2; exit 1; }
 cmake --build "$build" -j "$jobs" --target kvo_dll kvo_feed test_capture_parser test_capture_dll \
     fuzz_capture_line
 
