@@ -1,7 +1,7 @@
 #pragma once
-// Search result. The model the other templates follow: the header row is the first row
-// of the sheet and the only frozen one. Its first cell is Cyrillic "СО"; its last is Cyrillic С
-// with Latin D, as reports have always shown it.
+// Search result, the model the other templates follow. Head on lines 1-57; the header row is
+// the first row of the sheet and the only frozen one. Its first cell is Cyrillic "СО"; its last
+// is Cyrillic С with Latin D, as reports have always shown it.
 // A number between the ranges, or above the last line, gives the empty text.
 #include "line_table.h"
 
