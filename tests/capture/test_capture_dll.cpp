@@ -162,11 +162,13 @@ protected:
 
 TEST_F(CaptureLibrary, LinesLandInTheCallTableOrTheJournal) {
     const std::string wrongExtension = callLine({{20, "1O1"}});
+    const std::string longLine = "it's long: " + std::string(100'000, 'x');
     ASSERT_EQ(add({
                   callLine(), callLine({{27, "<I>012"}}), callLine({{27, "<incoming>012"}}),
                   callLine({{27, "32'1"}}), "   abcd   ", wrongExtension, "it's a broken line",
                   "\xCE\xF8\xE8\xE1\xEA\xE0 \xEB\xE8\xED\xE8\xE8", // Windows-1251
                   callLine({{58, "00:01'2"}}).substr(0, 64),       // ends inside the duration
+                  longLine,                                        // kept whole in the journal
               }),
               0);
 
@@ -179,8 +181,9 @@ TEST_F(CaptureLibrary, LinesLandInTheCallTableOrTheJournal) {
         {date, "10:15:00", "101", "01", "321", "00:01:02", ""},
     };
     EXPECT_EQ(calls(), expected);
-    EXPECT_EQ(journal(), (std::vector<std::string>{journalForm(wrongExtension),
-                                                   "it.s a broken line", "Ошибка линии"}));
+    EXPECT_EQ(journal(),
+              (std::vector<std::string>{journalForm(wrongExtension), "it.s a broken line",
+                                        "Ошибка линии", journalForm(longLine)}));
 }
 
 TEST_F(CaptureLibrary, DayFirstFormatReadsDashedDateInTheCenturyWindow) {
