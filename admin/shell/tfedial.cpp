@@ -70,6 +70,7 @@ TFeDial::TFeDial(QWidget *parent) : QDialog(parent) {
     codes->addWidget(Eco);
     codes->addSpacing(16);
     codes->addWidget(new QLabel(QStringLiteral("CD"), panel));
+    codes->addSpacing(4);
     codes->addWidget(Ecd);
     codes->addStretch();
     grid->addLayout(codes, row++, 1);
