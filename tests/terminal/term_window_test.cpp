@@ -265,6 +265,33 @@ private slots:
         QVERIFY(!w.isVisible() || w.isMinimized());
     }
 
+    // The editor comes from the library, which is unloaded again after each call: reading must
+    // go on unharmed afterwards.
+    void settingsOpensTheLayoutEditor() {
+        Pty pty;
+        setDevice(path_, pty.path);
+        TermWindow w;
+        w.show();
+        for (int round = 0; round < 2; ++round) {
+            QString caption;
+            QTimer poll;
+            connect(&poll, &QTimer::timeout, this, [&] {
+                if (QWidget *dlg = QApplication::activeModalWidget(); dlg && dlg->isVisible()) {
+                    poll.stop();
+                    caption = dlg->windowTitle();
+                    QTest::keyClick(dlg, Qt::Key_Escape);
+                }
+            });
+            poll.start(20);
+            w.findChild<QPushButton *>(QStringLiteral("button54"))->click();
+            QCOMPARE(caption, QStringLiteral("Настройка фильтра"));
+        }
+        w.pressRecord();
+        QVERIFY(pty.send(callLine(101, "321") + "\r"));
+        w.pollTick();
+        QCOMPARE(rowCount(path_, "DIAL"), 1);
+    }
+
     void withoutTheLibraryNothingIsStoredOrSaved() {
         QVERIFY(QFile::remove(QDir(path_).filePath(QStringLiteral("Kvo_dll.so"))));
         ini().writeInteger("Terminal", "combo1", 2);
