@@ -64,7 +64,8 @@ TEST(Locking, NoInsertIsLostWhileAnotherProcessReadsUpdatesAndLocks) {
         admin.exec("BEGIN IMMEDIATE");
         std::this_thread::sleep_for(milliseconds(round == 2 ? 1000 : 400));
         admin.exec("COMMIT");
-        std::this_thread::sleep_for(milliseconds(50));
+        // Leave the writer room to catch up before the next lock.
+        std::this_thread::sleep_for(milliseconds(100));
     }
     EXPECT_EQ(exitCode(writer), 0) << "inserts failed";
     EXPECT_EQ(admin.queryValue("SELECT COUNT(AVT) FROM DIAL"), std::to_string(rows));
