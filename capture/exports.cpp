@@ -6,6 +6,19 @@
 #include "line_store.h"
 #include "paths.h"
 
+#include <dlfcn.h>
+
+// The terminal loads and unloads this library around every call. A host without Qt would map
+// and unmap the toolkit (which the layout editor needs) each time: slow, and the toolkit leaves
+// a few bytes behind at every unload. So once the toolkit is in, it stays; this library itself
+// still goes with each dlclose and keeps nothing between calls.
+__attribute__((constructor)) static void keepToolkitLoaded() {
+    for (const char *name :
+         {"libQt6Widgets.so.6", "libQt6Gui.so.6", "libQt6DBus.so.6", "libQt6Core.so.6"})
+        if (void *handle = dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE))
+            dlclose(handle);
+}
+
 KVO_EXPORT void AddToDBI(const char *line) {
     if (!line)
         return;

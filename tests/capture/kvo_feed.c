@@ -6,7 +6,7 @@
  *   kvo_feed [-l LIBRARY] save KEY VALUE
  *
  * The library defaults to Kvo_dll.so beside this program. Exit status 3 when the library or
- * the export cannot be found. */
+ * the export cannot be found, 4 when the library is still loaded after dlclose. */
 #include <dlfcn.h>
 #include <limits.h>
 #include <stdio.h>
@@ -65,6 +65,12 @@ int main(int argc, char **argv) {
                     (void (*)(const char *))open_export("AddToDBI", &handle);
                 add(argv[k]);
                 dlclose(handle);
+                /* The cycle means something only if the library really goes each time. */
+                void *still = dlopen(library, RTLD_NOW | RTLD_NOLOAD);
+                if (still) {
+                    fprintf(stderr, "kvo_feed: the library stayed loaded after dlclose\n");
+                    return 4;
+                }
             }
         }
         return 0;
