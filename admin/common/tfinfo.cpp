@@ -1,5 +1,7 @@
 #include "tfinfo.h"
 
+#include "gradient_panel.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
@@ -50,23 +52,6 @@ protected:
 
 private:
     bool lowered_;
-};
-
-// The button strip's stretched background.
-class Strip : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent *) override {
-        QPainter p(this);
-        QLinearGradient g(0, 0, 0, height());
-        g.setColorAt(0, QColor(236, 233, 216));
-        g.setColorAt(1, QColor(214, 208, 184));
-        p.fillRect(rect(), g);
-        p.setPen(QColor(190, 185, 160));
-        p.drawLine(0, 0, width(), 0);
-    }
 };
 
 QPushButton *makeButton(QWidget *parent, const QString &text, int left) {
@@ -140,7 +125,8 @@ TFinfo::TFinfo(const QString &caption, const QString &text, int mode) : mode_(mo
     Ltext->setAlignment(Qt::AlignCenter);
     Ltext->setWordWrap(true);
 
-    Pbuttons = new Strip(outer);
+    Pbuttons = new GradientPanel(QColor(236, 233, 216), QColor(214, 208, 184),
+                                 QColor(190, 185, 160), GradientPanel::Edge::Top, outer);
     Pbuttons->setGeometry(0, kHeight - kStrip, kWidth, kStrip);
     BOk = makeButton(Pbuttons, QStringLiteral("Ok"), 136);
     BYes = makeButton(Pbuttons, QStringLiteral("Да"), 64);

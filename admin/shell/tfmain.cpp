@@ -1,5 +1,7 @@
 #include "tfmain.h"
 
+#include "gradient_panel.h"
+
 #include "database.h"
 #include "program_state.h"
 #include "routines.h"
@@ -39,23 +41,6 @@ const char *const TFmain::kMakerSite = "http://www.zorvasoft.ru/";
 namespace {
 
 QPointer<TFmain> mainWindow;
-
-// The toolbar's stretched background.
-class ToolPanel : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent *) override {
-        QPainter p(this);
-        QLinearGradient g(0, 0, 0, height());
-        g.setColorAt(0, QColor(250, 250, 247));
-        g.setColorAt(1, QColor(220, 217, 204));
-        p.fillRect(rect(), g);
-        p.setPen(QColor(172, 168, 153));
-        p.drawLine(0, height() - 1, width(), height() - 1);
-    }
-};
 
 struct MenuEntry {
     const char *name; // empty: separator
@@ -146,7 +131,8 @@ TFmain::TFmain(const QStringList &args) {
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    P_tool = new ToolPanel(central);
+    P_tool = new GradientPanel(QColor(250, 250, 247), QColor(220, 217, 204), QColor(172, 168, 153),
+                               GradientPanel::Edge::Bottom, central);
     P_tool->setFixedHeight(32);
     layout->addWidget(P_tool);
     mdi_ = new QMdiArea(central);

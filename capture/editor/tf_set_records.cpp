@@ -244,13 +244,13 @@ TFSetRecords::TFSetRecords(const QString &programDir, QWidget *parent)
     picture->setGeometry(8, 192, 37, 219);
 
     for (int i = 0; i < kFields; ++i) {
-        const FieldSpec &spec = kFieldSpecs[i];
-        const QString name = QString::fromLatin1(spec.name);
+        const FieldSpec &desc = kFieldSpecs[i];
+        const QString name = QString::fromLatin1(desc.name);
         const int y = 194 + i * 31;
         Row &row = rows_[i];
-        row.field = spec.field;
+        row.field = desc.field;
 
-        row.button = new QPushButton(u(spec.buttonText), this);
+        row.button = new QPushButton(u(desc.buttonText), this);
         row.button->setObjectName(QStringLiteral("B") + name);
         row.button->setToolTip(u("Выделите часть строки и нажмите здесь"));
         // The button must not take the focus: the sample would lose its selection.
@@ -268,13 +268,13 @@ TFSetRecords::TFSetRecords(const QString &programDir, QWidget *parent)
         row.length = new NumberBox(this);
         row.length->setObjectName(QStringLiteral("S") + name + QStringLiteral("2"));
         row.length->setToolTip(u("Количество символов"));
-        row.length->setRange(1, spec.maxLength);
+        row.length->setRange(1, desc.maxLength);
         row.length->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
         row.length->setGeometry(274, y + 2, 62, 22);
 
         row.result = new ResultPanel(this);
         row.result->setObjectName(QStringLiteral("P") + name);
-        row.result->setToolTip(u(spec.resultHint));
+        row.result->setToolTip(u(desc.resultHint));
         row.result->setFont(courier(13, true));
         row.result->setAutoFillBackground(true);
         QPalette pal = row.result->palette();
@@ -375,9 +375,9 @@ void TFSetRecords::loadLayout() {
     sample_->setText(s1);
     dateFormat_->setEditText(read("Filter", "date_f", "mm/dd/yy"));
     for (int i = 0; i < kFields; ++i) {
-        const FieldSpec &spec = kFieldSpecs[i];
+        const FieldSpec &desc = kFieldSpecs[i];
         auto pos =
-            capture::parseFieldPosition(file.readString("Filter", spec.key, spec.defaultPosition));
+            capture::parseFieldPosition(file.readString("Filter", desc.key, desc.defaultPosition));
         // A position that is not two integers shows as start 1, length 1.
         long long start = pos ? pos->start : 1, length = pos ? pos->length : 1;
         rows_[i].start->setValue(static_cast<int>(std::clamp<long long>(start, 1, 500)));
