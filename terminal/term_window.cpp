@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <cstdio>
 
 namespace kvo::term {
 namespace {
@@ -199,6 +200,11 @@ QString TermWindow::statusText() const {
 
 void TermWindow::setStatus(const QString &text) {
     status_->setText(text);
+    // With KVO_TERM_TRACE set, every status also goes to stderr: a terminal that runs hidden or
+    // off screen can then be watched by a script.
+    static const bool trace = qEnvironmentVariableIsSet("KVO_TERM_TRACE");
+    if (trace)
+        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
 }
 
 void TermWindow::setReadingState(bool reading) {

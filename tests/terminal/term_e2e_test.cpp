@@ -101,7 +101,23 @@ private slots:
             line.replace(QLatin1Char('\''), QLatin1Char('.'));
         QCOMPARE(journal, malformed);
 
-        // A second copy cannot have the line the first one holds.
+        // A second copy cannot have the line the first one holds: as a process of its own, and
+        // in this process.
+        QProcess copy;
+        auto env = childEnvironment();
+        env.insert(QStringLiteral("KVO_TERM_TRACE"), QStringLiteral("1"));
+        copy.setProcessEnvironment(env);
+        copy.start(QDir(path_).filePath(QStringLiteral("Kvo_term")), {QStringLiteral("auto")});
+        QVERIFY(copy.waitForStarted());
+        QString trace;
+        QTRY_VERIFY_WITH_TIMEOUT((trace += QString::fromUtf8(copy.readAllStandardError()))
+                                     .contains(QStringLiteral("Ошибка открытия порта\n")),
+                                 20000);
+        QVERIFY(!trace.contains(QStringLiteral("Порт открыт")));
+        copy.terminate();
+        QVERIFY(copy.waitForFinished(10000));
+        QCOMPARE(copy.exitCode(), 0);
+
         qputenv("KVO_PROGRAM_DIR", path_.toUtf8());
         {
             kvo::term::TermWindow second;

@@ -117,6 +117,22 @@ private slots:
         QCOMPARE(kvo::term::settingItems(0).at(1), QStringLiteral("  9600 бит/сек"));
         QCOMPARE(kvo::term::settingItems(3).at(1), QStringLiteral(" 1.5 стоп.бит"));
         checkReadingState(w, false);
+
+        // The painted frame around the button row, where no control covers it.
+        const QImage image = w.grab().toImage();
+        const QColor grey(127, 127, 127), light(204, 204, 204);
+        const struct {
+            QPoint at;
+            QColor colour;
+        } frame[] = {{{3, 193}, grey},    {{400, 193}, grey},  {{769, 193}, grey},
+                     {{3, 210}, grey},    {{769, 210}, grey},  {{400, 223}, grey},
+                     {{400, 195}, light}, {{400, 222}, light}, {{10, 195}, light}};
+        for (const auto &f : frame)
+            QVERIFY2(image.pixelColor(f.at) == f.colour,
+                     qPrintable(QStringLiteral("%1,%2: %3")
+                                    .arg(f.at.x())
+                                    .arg(f.at.y())
+                                    .arg(image.pixelColor(f.at).name())));
     }
 
     void readingStoresLinesAndKeepsTheListShort() {
@@ -290,6 +306,31 @@ private slots:
         QVERIFY(pty.send(callLine(101, "321") + "\r"));
         w.pollTick();
         QCOMPARE(rowCount(path_, "DIAL"), 1);
+    }
+
+    // "Администр." starts the administrator program of the program directory, from any state.
+    void adminStartsTheAdministratorProgram() {
+        const QString program = QDir(path_).filePath(QStringLiteral("KVO_view"));
+        const QString marker = QDir(path_).filePath(QStringLiteral("started"));
+        QFile::remove(program);
+        QFile script(program);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\necho \"$#\" >> '%1'\n").arg(marker).toUtf8());
+        script.close();
+        QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+        Pty pty;
+        setDevice(path_, pty.path);
+        TermWindow w;
+        w.show();
+        w.pressRecord();
+        QVERIFY(w.portOpen());
+        w.findChild<QPushButton *>(QStringLiteral("button55"))->click();
+        QFile started(marker);
+        QTRY_VERIFY(started.exists() && started.size() > 0);
+        QVERIFY(started.open(QIODevice::ReadOnly));
+        QCOMPARE(started.readAll(), QByteArray("0\n")); // no parameters
+        QVERIFY(w.portOpen());
     }
 
     void withoutTheLibraryNothingIsStoredOrSaved() {
