@@ -144,9 +144,11 @@ TFSetRecords::TFSetRecords(const QString &programDir, QWidget *parent)
     setObjectName(QStringLiteral("TFSetRecords"));
     setWindowTitle(u("Настройка фильтра"));
     setFixedSize(792, 502);
-    QFont font(QStringLiteral("Liberation Sans"));
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans")});
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(12);
+    font.setPixelSize(13);
     setFont(font);
     QFont small = font;
     small.setPixelSize(11);
@@ -299,6 +301,8 @@ TFSetRecords::TFSetRecords(const QString &programDir, QWidget *parent)
     for (const char *f : kDateFormats)
         dateFormat_->addItem(QString::fromLatin1(f));
     dateFormat_->setGeometry(638, 196, 146, 22);
+    // Tab reaches the format box within the date row, where it stands.
+    QWidget::setTabOrder(rows_[0].length, dateFormat_);
     connect(dateFormat_, &QComboBox::editTextChanged, this, [this] { refreshField(0); });
 
     auto *strip = new BottomStrip(this);
@@ -495,12 +499,18 @@ bool TFSetRecords::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void runSetRecords(const QString &programDir) {
-    QPalette tips = QToolTip::palette();
+    // The tooltip colour is the editor's own; the host shares the application object, so its
+    // tooltips get their colours back when the editor closes.
+    const QPalette hostTips = QToolTip::palette();
+    QPalette tips = hostTips;
     tips.setColor(QPalette::ToolTipBase, QColor(181, 239, 255));
     tips.setColor(QPalette::ToolTipText, Qt::black);
     QToolTip::setPalette(tips);
-    TFSetRecords dialog(programDir);
-    dialog.exec();
+    {
+        TFSetRecords dialog(programDir);
+        dialog.exec();
+    }
+    QToolTip::setPalette(hostTips);
 }
 
 } // namespace kvo::editor

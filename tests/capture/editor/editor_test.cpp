@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QToolTip>
 #include <QtTest>
 #include <dlfcn.h>
 #include <fstream>
@@ -164,6 +165,14 @@ private slots:
         sample->setFocus();
         QCOMPARE(start->value(), 500);
         QCOMPARE(result(dlg, "line"), QString());
+        // An emptied box counts as its lower bound.
+        auto *length = child<QSpinBox>(dlg, "Stime2");
+        length->setFocus();
+        length->selectAll();
+        QTest::keyClick(length, Qt::Key_Delete);
+        sample->setFocus();
+        QCOMPARE(length->value(), 1);
+        QCOMPARE(length->text(), QStringLiteral("1"));
     }
 
     void handEditedLayouts_data() {
@@ -362,9 +371,12 @@ private slots:
         auto setRecords = reinterpret_cast<void (*)()>(dlsym(lib, "SetRecords"));
         QVERIFY(setRecords);
         QString caption, sample;
+        QColor tipColour;
+        const QColor hostTips = QToolTip::palette().color(QPalette::ToolTipBase);
         whenModal<QDialog>([&](QDialog *w) {
             caption = w->windowTitle();
             sample = w->findChild<QLineEdit *>(QStringLiteral("ES1"))->text();
+            tipColour = QToolTip::palette().color(QPalette::ToolTipBase);
             QTest::keyClick(w, Qt::Key_Escape);
         });
         setRecords();
@@ -372,6 +384,9 @@ private slots:
         qunsetenv("KVO_PROGRAM_DIR");
         QCOMPARE(caption, QStringLiteral("Настройка фильтра"));
         QCOMPARE(sample, shippedSample());
+        // The editor's tooltips are light blue; the host's keep their own colour.
+        QCOMPARE(tipColour, QColor(181, 239, 255));
+        QCOMPARE(QToolTip::palette().color(QPalette::ToolTipBase), hostTips);
     }
 };
 
