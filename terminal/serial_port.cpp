@@ -115,6 +115,13 @@ int SerialPort::readByte() {
     return n == 1 ? b : -1;
 }
 
+int SerialPort::available() const {
+    int n = 0;
+    if (fd_ < 0 || ioctl(fd_, FIONREAD, &n) != 0)
+        return 0;
+    return n;
+}
+
 bool SerialPort::close() {
     if (fd_ < 0)
         return true;

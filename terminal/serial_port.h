@@ -35,6 +35,8 @@ public:
     bool isOpen() const { return fd_ >= 0; }
     // The next byte, or -1 after 100 ms without one or when the read fails.
     int readByte();
+    // Bytes received and not read yet (0 when closed or unknown).
+    int available() const;
     // Always true on Linux (see the source); kept as a result for the caller's state logic.
     bool close();
     int fd() const { return fd_; }

@@ -232,6 +232,13 @@ void TermWindow::pressRecord() {
 
 void TermWindow::pressStop() {
     timer_.stop();
+    // A serial driver drops unread input on the last close: take in what has already arrived.
+    for (int n = port_.available(); n > 0; --n) {
+        int b = port_.readByte();
+        if (b < 0)
+            break;
+        receive(b);
+    }
     portOpen_ = !port_.close();
     if (portOpen_)
         return;
@@ -271,8 +278,12 @@ void TermWindow::pollTick() {
         return;
     setStatus(QStringLiteral("Прием данных >>>"));
     for (int b = port_.readByte(); b >= 0; b = port_.readByte())
-        if (auto line = assembler_.push(static_cast<unsigned char>(b)))
-            handleLine(*line);
+        receive(b);
+}
+
+void TermWindow::receive(int byte) {
+    if (auto line = assembler_.push(static_cast<unsigned char>(byte)))
+        handleLine(*line);
 }
 
 void TermWindow::handleLine(const std::string &line) {

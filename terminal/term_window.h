@@ -59,6 +59,7 @@ protected:
 private:
     void setStatus(const QString &text);
     void setReadingState(bool reading);
+    void receive(int byte);
     void handleLine(const std::string &line);
     void shutdown();
     bool trayUsable() const;

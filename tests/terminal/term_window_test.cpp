@@ -192,6 +192,26 @@ private slots:
         QCOMPARE(rowCount(path_, "DIAL"), 14);
     }
 
+    // A serial driver drops unread input on the last close (a pseudo-terminal keeps it, so only
+    // the timing shows here): what arrived since the last tick is read before "Стоп" closes the
+    // port, and an unfinished line still waits for its end.
+    void stopReadsWhatHasArrived() {
+        Pty pty;
+        setDevice(path_, pty.path);
+        TermWindow w;
+        w.pressRecord();
+        QVERIFY(w.portOpen());
+        ::close(pty.slave); // the terminal is left the line's only holder
+        pty.slave = -1;
+        QVERIFY(pty.send(callLine(101, "321") + "\r\n12/11"));
+        QTest::qWait(200); // the pseudo-terminal hands the bytes on asynchronously
+        w.pressStop();
+        QCOMPARE(w.statusText(), QStringLiteral("Порт закрыт"));
+        QCOMPARE(listItems(w), QStringList{QString::fromStdString(callLine(101, "321"))});
+        QCOMPARE(rowCount(path_, "DIAL"), 1);
+        QCOMPARE(w.assembler().pending(), std::string("\n12/11"));
+    }
+
     void openFailuresKeepTheClosedState() {
         Pty pty;
         setDevice(path_, pty.path);
