@@ -247,8 +247,13 @@ void TermWindow::pressStop() {
     setReadingState(false);
 }
 
-bool TermWindow::trayUsable() const {
-    return tray_ && QSystemTrayIcon::isSystemTrayAvailable();
+bool TermWindow::trayUsable() {
+    if (!tray_ || !QSystemTrayIcon::isSystemTrayAvailable())
+        return false;
+    // The desktop's tray may have come up after the terminal (both started with the session):
+    // never hide the window behind an icon that was not shown.
+    tray_->show();
+    return true;
 }
 
 void TermWindow::pressHide() {

@@ -62,7 +62,8 @@ private:
     void receive(int byte);
     void handleLine(const std::string &line);
     void shutdown();
-    bool trayUsable() const;
+    // Whether the tray icon is there to bring a hidden window back.
+    bool trayUsable();
 
     QListWidget *list_ = nullptr;
     QLabel *status_ = nullptr;
