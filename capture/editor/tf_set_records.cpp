@@ -376,7 +376,7 @@ void TFSetRecords::loadLayout() {
     // rather than cutting the line's last character.
     if (s1.size() >= 2 && s1.startsWith(QLatin1Char('"')) && s1.endsWith(QLatin1Char('"')))
         s1 = s1.mid(1, s1.size() - 2);
-    sample_->setText(s1);
+    setSample(s1);
     dateFormat_->setEditText(read("Filter", "date_f", "mm/dd/yy"));
     for (int i = 0; i < kFields; ++i) {
         const FieldSpec &desc = kFieldSpecs[i];
@@ -437,7 +437,15 @@ void TFSetRecords::fetchSample() {
                                ? pickFromJournal(this)
                                : TFSelect::pickLine(programDir_ + QStringLiteral("Base"), this);
     if (!picked.isEmpty())
-        sample_->setText(picked);
+        setSample(picked);
+}
+
+void TFSetRecords::setSample(const QString &text) {
+    sample_->setText(text);
+    // The caret goes to column 1 as in a freshly filled edit box: a line wider than the box
+    // then shows from its start, under the rulers.
+    sample_->setCursorPosition(0);
+    updatePosition();
 }
 
 void TFSetRecords::save() {

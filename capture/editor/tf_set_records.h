@@ -74,6 +74,7 @@ private:
     void save();
     void openHelp();
     void fetchSample();
+    void setSample(const QString &text);
     QString layoutPath() const;
 
     QString programDir_;

@@ -213,6 +213,37 @@ private slots:
         QCOMPARE(position(dlg, field.toLatin1().constData()), qMakePair(start, length));
     }
 
+    // A sample wider than its box is shown from column 1, so the rulers still give the columns;
+    // the caret waits there too.
+    void longSampleStaysUnderTheRulers() {
+        const QString line = QStringLiteral("01/15/24 10:15AM") + QString(140, QLatin1Char('x'));
+        writeLayout("Long.ini", "[Strings]\r\nS1=\"" + line.toStdString() + "\"\r\n");
+        mainIni().writeString("Terminal", "filter", "Long.ini");
+        {
+            kvo::Database db((prog_ + "Base").toStdString());
+            db.exec("INSERT INTO BUFFER (SREAD) VALUES ('" + line.toStdString() + "y')");
+        }
+        TFSetRecords dlg(prog_);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        auto *sample = child<QLineEdit>(dlg, "ES1");
+        auto *units = child<QLabel>(dlg, "Pvisual");
+        for (int pass = 0; pass < 2; ++pass) {
+            if (pass == 1) {
+                whenModal<kvo::editor::TFSelect>(
+                    [](kvo::editor::TFSelect *p) { QTest::keyClick(p->grid(), Qt::Key_Return); });
+                child<QPushButton>(dlg, "Bselect")->click();
+                QCOMPARE(sample->text(), line + "y");
+            }
+            QCOMPARE(child<QLineEdit>(dlg, "Epos")->text(), QStringLiteral("1(0)"));
+            const int caretX =
+                sample->x() + sample->inputMethodQuery(Qt::ImCursorRectangle).toRect().x() + 5;
+            QCOMPARE(caretX, units->x() + units->indent());
+            child<QPushButton>(dlg, "Bline")->click();
+            QCOMPARE(position(dlg, "line"), qMakePair(1, 1));
+        }
+    }
+
     void savingUnderANameWithoutExtension() {
         {
             TFSetRecords dlg(prog_);
