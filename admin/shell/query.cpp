@@ -1,5 +1,6 @@
 #include "query.h"
 
+#include "data_module.h"
 #include "database.h"
 
 namespace kvo::admin {
@@ -105,6 +106,15 @@ int Query::fetchMore(int n) {
     std::string batch;
     std::vector<std::uint64_t> starts;
     std::string row;
+    auto append = [&] {
+        if (starts.empty())
+            return;
+        const int first = fetchedRows();
+        emit rowsAboutToBeAppended(first, first + static_cast<int>(starts.size()) - 1);
+        data_ += batch;
+        rowStart_.insert(rowStart_.end(), starts.begin(), starts.end());
+        emit rowsAppended();
+    };
     try {
         for (int i = 0; i < n && readRow(row); ++i) {
             starts.push_back(data_.size() + batch.size());
@@ -112,21 +122,25 @@ int Query::fetchMore(int n) {
         }
     } catch (...) {
         cursor_.reset(); // a result that failed half-way keeps the rows read before
+        append();
         throw;
     }
-    if (starts.empty())
-        return 0;
-    const int first = fetchedRows();
-    const int last = first + static_cast<int>(starts.size()) - 1;
-    emit rowsAboutToBeAppended(first, last);
-    data_ += batch;
-    rowStart_.insert(rowStart_.end(), starts.begin(), starts.end());
-    emit rowsAppended();
+    append();
     return static_cast<int>(starts.size());
 }
 
+int Query::fetchReported(int n) {
+    try {
+        return fetchMore(n);
+    } catch (const kvo::DbError &e) {
+        // The result ends at the failing row; the rows read before it stay.
+        DataModule::reportFailure(QString::fromStdString(e.what()), text());
+        return 0;
+    }
+}
+
 int Query::recordCount() {
-    while (fetchMore(8192) > 0) {
+    while (fetchReported(8192) > 0) {
     }
     return fetchedRows();
 }
@@ -134,7 +148,7 @@ int Query::recordCount() {
 bool Query::setCurrentRow(int row) {
     if (row < 0)
         return false;
-    while (row >= fetchedRows() && fetchMore() > 0) {
+    while (row >= fetchedRows() && fetchReported(kFetchBatch) > 0) {
     }
     if (row >= fetchedRows())
         return false;

@@ -60,11 +60,13 @@ public:
     bool atEnd() const { return cursor_ == nullptr; }
     // Reads up to n more rows; returns how many came. Throws kvo::DbError.
     int fetchMore(int n = kFetchBatch);
-    // Reads the whole result and returns its size.
+    // Reads the whole result and returns its size. A row that cannot be read ends the result
+    // there and is reported as a failing statement.
     int recordCount();
 
     int currentRow() const { return current_; }
-    // Moves to a row (reading up to it); false when the result has no such row.
+    // Moves to a row (reading up to it, failures as in recordCount); false when the result has
+    // no such row.
     bool setCurrentRow(int row);
     bool isEmpty() const { return rowStart_.empty(); }
 
@@ -81,6 +83,7 @@ signals:
     void currentRowChanged(int row);
 
 private:
+    int fetchReported(int n);
     void dropResult();
     bool readRow(std::string &into);
 

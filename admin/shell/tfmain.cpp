@@ -36,7 +36,9 @@ namespace kvo::admin {
 std::function<bool(const QUrl &)> TFmain::urlOpener = [](const QUrl &u) {
     return QDesktopServices::openUrl(u);
 };
-const char *const TFmain::kMakerSite = "http://www.zorvasoft.ru/";
+// The maker's web address is not known. Set it here; while it is empty the maker label opens
+// the program's own help page instead.
+const char *const TFmain::kMakerSite = "";
 
 namespace {
 
@@ -358,7 +360,7 @@ void TFmain::ConnectClick() {
         panels_[4]->setText(QDir::toNativeSeparators(program().baseDir));
         try {
             data_.connectBase();
-        } catch (const kvo::DbError &e) {
+        } catch (const std::exception &e) {
             updateControls();
             showAppError(QString::fromStdString(e.what()));
             return;
@@ -448,7 +450,10 @@ void TFmain::resizeEvent(QResizeEvent *e) {
 
 bool TFmain::eventFilter(QObject *o, QEvent *e) {
     if (o == L_www && e->type() == QEvent::MouseButtonRelease) {
-        urlOpener(QUrl(QString::fromLatin1(kMakerSite)));
+        if (*kMakerSite)
+            urlOpener(QUrl(QString::fromLatin1(kMakerSite)));
+        else
+            helpClick();
         return true;
     }
     return QMainWindow::eventFilter(o, e);

@@ -39,6 +39,7 @@ public:
 
     // Test hook: how URLs and files are opened (the desktop's handler by default).
     static std::function<bool(const QUrl &)> urlOpener;
+    // The maker's web site opened by the maker label; empty: the help page is opened instead.
     static const char *const kMakerSite;
 
     DataModule &data() { return data_; }

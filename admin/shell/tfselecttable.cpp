@@ -8,6 +8,8 @@
 #include "tfinfo.h"
 #include "tfmain.h"
 
+#include <algorithm>
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -37,6 +39,19 @@ QIcon tableIcon() {
     p.drawLine(1, 6, 14, 6);
     p.drawLine(6, 6, 6, 13);
     return QIcon(pm);
+}
+
+// The table as a statement names it. A file name that is not a plain word, such as a copy
+// "DIAL (копия).DAT", is quoted: bare, "DROP TABLE DIAL (копия)" would delete DIAL itself.
+QString tableRef(const QString &name) {
+    const bool plain = std::all_of(name.begin(), name.end(), [](QChar c) {
+        return c.unicode() >= 0x80 || (c.unicode() < 0x80 && (c.isLetterOrNumber() || c == u'_'));
+    });
+    if (plain && !name.isEmpty() && !name.front().isDigit())
+        return name;
+    QString quoted = name;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
 QFileInfoList callTableFiles() {
@@ -146,7 +161,7 @@ void TFSelectTable::BrefreshClick() {
         item->setText(ColDate, f.lastModified().toString(QStringLiteral("dd.MM.yy")));
         item->setText(ColSize, QString::number(f.size() / 1024) + QStringLiteral(" Kb"));
         d.Qu.close();
-        d.Qu.SQL = {QStringLiteral("SELECT COUNT(AVT) FROM ") + name};
+        d.Qu.SQL = {QStringLiteral("SELECT COUNT(AVT) FROM ") + tableRef(name)};
         QString count;
         if (d.QueryOpen(d.Qu))
             count = d.Qu.value(0, 0);
@@ -191,7 +206,7 @@ void TFSelectTable::BdeleteClick() {
                   InfoQuestion))
         return;
     DataModule &d = dm();
-    d.Qu.SQL = {QStringLiteral("DROP TABLE ") + name};
+    d.Qu.SQL = {QStringLiteral("DROP TABLE ") + tableRef(name)};
     if (d.QueryExec())
         BrefreshClick();
 }

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <utility>
+
 namespace kvo::admintest {
 
 class ProgramDir {
@@ -70,6 +72,26 @@ private:
     bool ok_ = false;
 };
 
+// Message windows shown while no InfoAnswerer is installed. Each is recorded and closed at
+// once, so a test that meets an unexpected modal window fails in cleanup() instead of waiting
+// for a person until the time-out.
+inline QStringList &unexpectedInfos() {
+    static QStringList list;
+    return list;
+}
+
+inline void installDefaultAnswerer() {
+    admin::TFinfo::testHook = [](admin::TFinfo &w) {
+        unexpectedInfos() << w.Lcaption->text() + QStringLiteral(": ") + w.Ltext->text();
+        w.close();
+    };
+}
+
+// For init() and cleanup(): the messages nobody expected since the last call.
+inline QStringList takeUnexpectedInfos() {
+    return std::exchange(unexpectedInfos(), {});
+}
+
 // Records every message window and answers questions with yes or no.
 struct InfoAnswerer {
     struct Shown {
@@ -78,6 +100,7 @@ struct InfoAnswerer {
     };
     QList<Shown> shown;
     bool sayYes = true;
+    std::function<void(admin::TFinfo &)> previous = admin::TFinfo::testHook;
 
     InfoAnswerer() {
         admin::TFinfo::testHook = [this](admin::TFinfo &w) {
@@ -88,7 +111,7 @@ struct InfoAnswerer {
                 w.BOk->click();
         };
     }
-    ~InfoAnswerer() { admin::TFinfo::testHook = nullptr; }
+    ~InfoAnswerer() { admin::TFinfo::testHook = previous; }
     QStringList texts() const {
         QStringList r;
         for (const auto &s : shown)

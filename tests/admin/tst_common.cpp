@@ -16,7 +16,14 @@ using kvo::admintest::ProgramDir;
 class CommonTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { kvo::admintest::pinRussianLocale(); }
+    void initTestCase() {
+        kvo::admintest::pinRussianLocale();
+        kvo::admintest::installDefaultAnswerer();
+    }
+    void cleanup() {
+        const QStringList unexpected = kvo::admintest::takeUnexpectedInfos();
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join("; ")));
+    }
 
     void literalWriters_data();
     void literalWriters();
@@ -33,6 +40,7 @@ private slots:
     void infoModes_data();
     void infoModes();
     void questionAnswers();
+    void unansweredModalWindowDoesNotWait();
     void infoClosesWhenDeactivatedAndByCloseRoutine();
     void infoDragMovesWindow();
     void comboHiddenValues();
@@ -352,9 +360,16 @@ void CommonTest::questionAnswers() {
     };
     for (const Case &c : cases) {
         TFinfo::testHook = c.act;
-        QCOMPARE(showInfo("Внимание", "Вопрос?", c.mode), c.expected);
+        const bool answer = showInfo("Внимание", "Вопрос?", c.mode);
+        kvo::admintest::installDefaultAnswerer();
+        QCOMPARE(answer, c.expected);
     }
-    TFinfo::testHook = nullptr;
+}
+
+void CommonTest::unansweredModalWindowDoesNotWait() {
+    // No answerer of the test's own: the fixture's default one closes the window and keeps it.
+    QCOMPARE(showInfo("Внимание", "Вопрос?", InfoQuestion), false);
+    QCOMPARE(kvo::admintest::takeUnexpectedInfos(), QStringList{"Внимание: Вопрос?"});
 }
 
 void CommonTest::infoClosesWhenDeactivatedAndByCloseRoutine() {
@@ -367,10 +382,12 @@ void CommonTest::infoClosesWhenDeactivatedAndByCloseRoutine() {
         other.activateWindow();
         QTRY_VERIFY(!w.isVisible());
     };
-    QCOMPARE(showInfo("Внимание", "Вопрос?", InfoQuestion), false);
-    TFinfo::testHook = nullptr;
+    const bool answer = showInfo("Внимание", "Вопрос?", InfoQuestion);
+    kvo::admintest::installDefaultAnswerer();
+    QCOMPARE(answer, false);
 
     // The close routine takes the progress form created last away.
+    InfoAnswerer info;
     showInfo("Внимание", "Выполняется запрос в базу данных..", InfoProgress);
     QPointer<TFinfo> progress;
     for (QWidget *w : QApplication::topLevelWidgets())

@@ -32,7 +32,10 @@ void fillCalls(const ProgramDir &dir, int n) {
 class QueriesTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { kvo::admintest::pinRussianLocale(); }
+    void initTestCase() {
+        kvo::admintest::pinRussianLocale();
+        kvo::admintest::installDefaultAnswerer();
+    }
     void init() {
         dir_ = std::make_unique<ProgramDir>();
         QVERIFY(dir_->ok());
@@ -42,12 +45,15 @@ private slots:
     void cleanup() {
         data_.reset();
         dir_.reset();
+        const QStringList unexpected = kvo::admintest::takeUnexpectedInfos();
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join("; ")));
     }
 
     void rowsAreReadAsNeeded();
     void fieldStrReadsTheCurrentRow();
     void gridAndQueryShareTheCurrentRow();
     void closingEmptiesTheGrid();
+    void rowFailingHalfWayEndsTheResult();
     void failingStatementIsLoggedAndShownOnce();
     void failureWithoutTempFolderShowsThatFailure();
     void nextNumberAndCounts();
@@ -132,6 +138,30 @@ void QueriesTest::closingEmptiesTheGrid() {
     data_->disconnectBase();
     QCOMPARE(grid.model()->rowCount(), 0);
     QVERIFY(!data_->QuD.isOpen());
+}
+
+void QueriesTest::rowFailingHalfWayEndsTheResult() {
+    // Row 300 fails while it is read (as a damaged page would): the rows before it stay, the
+    // failure is reported once, nothing is thrown at the caller.
+    InfoAnswerer info;
+    fillCalls(*dir_, 400);
+    Query &q = data_->QuD;
+    q.SQL = {"SELECT AVT, CASE WHEN AVT=300 THEN abs(-9223372036854775807-1) END AS X",
+             "FROM DIAL ORDER BY AVT"};
+    QVERIFY(data_->QueryOpen(q));
+    QCOMPARE(q.fetchedRows(), Query::kFetchBatch);
+    QVERIFY(!q.setCurrentRow(350));
+    QCOMPARE(q.fetchedRows(), 299);
+    QVERIFY(q.atEnd());
+    QCOMPARE(q.recordCount(), 299);
+    QVERIFY(q.setCurrentRow(298));
+    QCOMPARE(q.FieldStr("AVT"), QString("299"));
+    QCOMPARE(info.texts(), QStringList{kFailMessage});
+    QVERIFY(dir_->errorLog().contains("abs(-9223372036854775807-1)"));
+
+    QVERIFY(data_->QueryOpen(q)); // the result read whole by the count
+    QCOMPARE(q.recordCount(), 299);
+    QCOMPARE(info.shown.size(), 2);
 }
 
 void QueriesTest::failingStatementIsLoggedAndShownOnce() {
