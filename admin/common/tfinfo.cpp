@@ -80,7 +80,10 @@ QFont monoFont(int pixelSize) {
     return f;
 }
 
-TFinfo::TFinfo(const QString &caption, const QString &text, int mode) : mode_(mode) {
+// A message shown while a modal dialog runs belongs to that dialog: a window of its own would be
+// blocked by the dialog, and its "Ok" could not be pressed.
+TFinfo::TFinfo(const QString &caption, const QString &text, int mode)
+    : QDialog(QApplication::activeModalWidget()), mode_(mode) {
     setObjectName(QStringLiteral("TFinfo"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Информация"));

@@ -43,6 +43,7 @@ private slots:
     void unansweredModalWindowDoesNotWait();
     void infoClosesWhenDeactivatedAndByCloseRoutine();
     void infoDragMovesWindow();
+    void noticeOverModalDialogTakesClicks();
     void comboHiddenValues();
 };
 
@@ -410,6 +411,29 @@ void CommonTest::infoDragMovesWindow() {
     QApplication::sendEvent(w.Ltext, &move);
     QTest::mouseRelease(w.Ltext, Qt::LeftButton, {}, QPoint(50, 40));
     QTRY_COMPARE(w.pos(), before + QPoint(40, 30));
+}
+
+void CommonTest::noticeOverModalDialogTakesClicks() {
+    // A notice shown from a modal dialog (as the call tables show one) must not be blocked by
+    // that dialog: its "Ok" is clicked through the window system, as a person would.
+    QDialog modal;
+    bool closedByClick = false;
+    QTimer::singleShot(0, &modal, [&] {
+        TFinfo::testHook = [&](TFinfo &w) {
+            QPointer<TFinfo> g(&w);
+            if (QTest::qWaitForWindowExposed(&w))
+                QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {},
+                                  w.BOk->mapTo(&w, w.BOk->rect().center()));
+            closedByClick = QTest::qWaitFor([&] { return !g || !g->isVisible(); }, 1000);
+            if (g)
+                g->close();
+        };
+        showInfo("Внимание", "Нельзя удалить активную таблицу!", InfoNotice);
+        kvo::admintest::installDefaultAnswerer();
+        modal.close();
+    });
+    modal.exec();
+    QVERIFY(closedByClick);
 }
 
 void CommonTest::comboHiddenValues() {
