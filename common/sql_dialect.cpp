@@ -301,6 +301,11 @@ Translation translate(std::string_view text, const TimeColumnTest &isTimeColumn)
         r.table = nameOf(tokens[n]);
         r.tables = {r.table};
         if (isWord(tokens[a], "DROP")) {
+            // Anything after the name would be silently dropped: refuse it instead.
+            std::size_t rest = skipSpace(tokens, n + 1);
+            if (rest < tokens.size() &&
+                !(tokens[rest].text == ";" && skipSpace(tokens, rest + 1) == tokens.size()))
+                throw std::invalid_argument("DROP TABLE takes one table name");
             r.kind = StatementKind::DropTable;
             return r;
         }

@@ -68,6 +68,9 @@ TEST(SqlDialect, DropAndBrokenCreate) {
     auto d = translate("drop table dial2", timeColumn);
     EXPECT_EQ(d.kind, StatementKind::DropTable);
     EXPECT_EQ(d.table, "DIAL2");
+    EXPECT_EQ(translate("DROP TABLE \"DIAL (копия)\"", timeColumn).table, "DIAL (копия)");
+    EXPECT_THROW(translate("DROP TABLE DIAL (копия)", timeColumn), std::invalid_argument);
+    EXPECT_EQ(translate("DROP TABLE DIAL2;", timeColumn).kind, StatementKind::DropTable);
     EXPECT_THROW(translate("CREATE TABLE X (A VARCHAR(z))", timeColumn), std::invalid_argument);
     EXPECT_THROW(translate("CREATE TABLE X (A VARCHAR(5)", timeColumn), std::invalid_argument);
     EXPECT_THROW(translate("CREATE TABLE X", timeColumn), std::invalid_argument);
