@@ -48,8 +48,8 @@ StoreOutcome storeLine(std::string_view rawLine, const std::string &programDir) 
 
         // Without the main file there is neither a layout nor a table: the journal gets it.
         std::string filter, active;
-        IniFile mainIni(programDir + "Kvo_main.ini");
-        if (mainIni.exists()) {
+        const IniContents mainIni = IniFile(programDir + "Kvo_main.ini").load();
+        if (mainIni.found()) {
             filter = mainIni.readString("Terminal", "filter", "");
             active = mainIni.readString("Main", "Active", "DIAL");
         }
@@ -58,7 +58,8 @@ StoreOutcome storeLine(std::string_view rawLine, const std::string &programDir) 
         CallRecord record;
         std::string layoutPath = programDir + "Filters/" + filter;
         if (!filter.empty() && isRegularFile(layoutPath)) {
-            ParsedLine p = parseLine(rawLine, readRecordLayout(IniFile(layoutPath)), currentYear());
+            ParsedLine p =
+                parseLine(rawLine, readRecordLayout(IniFile(layoutPath).load()), currentYear());
             parsed = p.ok();
             record = std::move(p.record);
         }

@@ -311,7 +311,7 @@ std::string timeLiteral(const ClockTime &t) {
     return buf;
 }
 
-RecordLayout readRecordLayout(const IniFile &file) {
+RecordLayout readRecordLayout(const IniContents &file) {
     RecordLayout l;
     l.dateFormat = file.readString("Filter", "date_f", l.dateFormat);
     l.date = file.readString("Filter", "date", l.date);

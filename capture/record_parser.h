@@ -10,7 +10,7 @@
 #include <string_view>
 
 namespace kvo {
-class IniFile;
+class IniContents;
 }
 
 namespace kvo::capture {
@@ -96,7 +96,7 @@ struct RecordLayout {
 };
 
 // Section Filter of a layout file, key by key in the order the capture library reads them.
-RecordLayout readRecordLayout(const IniFile &file);
+RecordLayout readRecordLayout(const IniContents &file);
 
 // Column widths of a call table.
 inline constexpr std::size_t kLineWidth = 5;

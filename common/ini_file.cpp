@@ -150,11 +150,16 @@ bool IniFile::exists() const {
     return ::stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string IniFile::readString(std::string_view section, std::string_view key,
-                                std::string_view def) const {
+IniContents IniFile::load() const {
     std::vector<std::string> lines;
+    bool found = exists() && readLines(path_, lines);
+    return IniContents(std::move(lines), found);
+}
+
+std::string IniContents::readString(std::string_view section, std::string_view key,
+                                    std::string_view def) const {
     std::string raw;
-    if (!readLines(path_, lines) || !findValue(lines, section, key, raw))
+    if (!findValue(lines_, section, key, raw))
         return std::string(def);
     return cleanValue(raw);
 }
@@ -200,26 +205,24 @@ bool IniFile::parseInteger(std::string_view text, int &out) {
     return true;
 }
 
-int IniFile::readInteger(std::string_view section, std::string_view key, int def) const {
+int IniContents::readInteger(std::string_view section, std::string_view key, int def) const {
     int v;
-    return parseInteger(readString(section, key, ""), v) ? v : def;
+    return IniFile::parseInteger(readString(section, key, ""), v) ? v : def;
 }
 
-bool IniFile::readBool(std::string_view section, std::string_view key, bool def) const {
+bool IniContents::readBool(std::string_view section, std::string_view key, bool def) const {
     return readInteger(section, key, def ? 1 : 0) != 0;
 }
 
-bool IniFile::valueExists(std::string_view section, std::string_view key) const {
-    std::vector<std::string> lines;
+bool IniContents::valueExists(std::string_view section, std::string_view key) const {
     std::string raw;
-    return readLines(path_, lines) && findValue(lines, section, key, raw);
+    return findValue(lines_, section, key, raw);
 }
 
-std::vector<std::string> IniFile::readSectionKeys(std::string_view section) const {
-    std::vector<std::string> lines, keys;
-    readLines(path_, lines);
+std::vector<std::string> IniContents::readSectionKeys(std::string_view section) const {
+    std::vector<std::string> keys;
     bool inSection = false;
-    for (const auto &l : lines) {
+    for (const auto &l : lines_) {
         std::string_view name, k, v;
         if (sectionOf(l, name))
             inSection = equalsNoCase(name, section);
@@ -227,6 +230,27 @@ std::vector<std::string> IniFile::readSectionKeys(std::string_view section) cons
             keys.emplace_back(k);
     }
     return keys;
+}
+
+std::string IniFile::readString(std::string_view section, std::string_view key,
+                                std::string_view def) const {
+    return load().readString(section, key, def);
+}
+
+int IniFile::readInteger(std::string_view section, std::string_view key, int def) const {
+    return load().readInteger(section, key, def);
+}
+
+bool IniFile::readBool(std::string_view section, std::string_view key, bool def) const {
+    return load().readBool(section, key, def);
+}
+
+bool IniFile::valueExists(std::string_view section, std::string_view key) const {
+    return load().valueExists(section, key);
+}
+
+std::vector<std::string> IniFile::readSectionKeys(std::string_view section) const {
+    return load().readSectionKeys(section);
 }
 
 void IniFile::writeStrings(const std::vector<IniAssignment> &values) const {

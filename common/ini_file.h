@@ -24,6 +24,28 @@ struct IniAssignment {
     std::string value; // UTF-8
 };
 
+// The lines of an INI file as read in one access; several keys can then be read from it
+// without opening the file again.
+class IniContents {
+public:
+    IniContents() = default;
+    explicit IniContents(std::vector<std::string> lines, bool found)
+        : lines_(std::move(lines)), found_(found) {}
+    // Whether the file could be read at all.
+    bool found() const { return found_; }
+
+    std::string readString(std::string_view section, std::string_view key,
+                           std::string_view def) const;
+    int readInteger(std::string_view section, std::string_view key, int def) const;
+    bool readBool(std::string_view section, std::string_view key, bool def) const;
+    bool valueExists(std::string_view section, std::string_view key) const;
+    std::vector<std::string> readSectionKeys(std::string_view section) const;
+
+private:
+    std::vector<std::string> lines_;
+    bool found_ = false;
+};
+
 class IniFile {
 public:
     static constexpr std::size_t kMaxValue = 2047;
@@ -31,9 +53,12 @@ public:
     explicit IniFile(std::string path) : path_(std::move(path)) {}
     const std::string &path() const { return path_; }
     bool exists() const;
+    // Reads the whole file in one access (several keys, one open).
+    IniContents load() const;
 
-    // Sections and keys match regardless of letter case; the first match wins. Blanks around
-    // the value are dropped and one pair of surrounding double or single quotes removed.
+    // Each read below is an access of its own. Sections and keys match regardless of letter case;
+    // the first match wins. Blanks around the value are dropped and one pair of surrounding double
+    // or single quotes removed.
     std::string readString(std::string_view section, std::string_view key,
                            std::string_view def) const;
     // Decimal, or hexadecimal with 0x/0X; anything else gives def.

@@ -47,7 +47,8 @@ void saveActiveTable(const QString &name) {
 }
 
 void loadTarifSettings() {
-    kvo::IniFile ini(mainIniFile().toStdString());
+    // The three keys in one access of the file.
+    const kvo::IniContents ini = kvo::IniFile(mainIniFile().toStdString()).load();
     program().delayYes = ini.readBool("Tarifikator", "DelayYes", false);
     program().delaySec = ini.readInteger("Tarifikator", "DelaySec", 0);
     program().mkod = QString::fromStdString(ini.readString("Tarifikator", "Mkod", "8"));

@@ -364,7 +364,7 @@ void TFSetRecords::loadLayout() {
     const QString name = filter_->currentText();
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || !QFileInfo(path).isFile())
         return;
-    IniFile file(path.toStdString());
+    const kvo::IniContents file = IniFile(path.toStdString()).load();
     auto read = [&](const char *section, const char *key, const char *def) {
         return QString::fromStdString(file.readString(section, key, def));
     };

@@ -3,6 +3,7 @@
 // from the running executable, so the helper is copied into the temporary directory and runs
 // without KVO_PROGRAM_DIR.
 #include "database.h"
+#include "placed_line.h"
 #include "schema.h"
 #include "temp_dir.h"
 
@@ -24,16 +25,6 @@ namespace fs = std::filesystem;
 using Rows = std::vector<std::vector<std::string>>;
 
 namespace {
-
-std::string placed(const std::map<int, std::string> &fields) {
-    std::string line;
-    for (const auto &[column, text] : fields) {
-        if (line.size() < static_cast<std::size_t>(column - 1))
-            line.resize(column - 1, ' ');
-        line.replace(column - 1, text.size(), text);
-    }
-    return line;
-}
 
 std::tm today() {
     std::time_t now = std::time(nullptr);

@@ -1,4 +1,5 @@
 // The pure parsing rules: cutting, normalising, reading dates and times, building statements.
+#include "placed_line.h"
 #include "record_parser.h"
 
 #include <gtest/gtest.h>
@@ -7,17 +8,6 @@
 using namespace kvo::capture;
 
 namespace {
-
-// A line with each text placed at its 1-based column.
-std::string placed(const std::map<int, std::string> &fields) {
-    std::string line;
-    for (const auto &[column, text] : fields) {
-        if (line.size() < static_cast<std::size_t>(column - 1))
-            line.resize(column - 1, ' ');
-        line.replace(column - 1, text.size(), text);
-    }
-    return line;
-}
 
 std::string defaultLine(const std::string &number = "321", const std::string &ext = "101") {
     return placed(

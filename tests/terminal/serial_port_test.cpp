@@ -1,35 +1,17 @@
+#include "pseudo_terminal.h"
 #include "serial_port.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <string>
 #include <termios.h>
 #include <unistd.h>
 
 using kvo::term::LineSettings;
 using kvo::term::SerialPort;
+using kvo::termtest::Pty;
 
 namespace {
-
-struct Pty {
-    int master = -1, slave = -1;
-    std::string path;
-    Pty() {
-        char name[256];
-        if (openpty(&master, &slave, name, nullptr, nullptr) == 0)
-            path = name;
-    }
-    ~Pty() {
-        ::close(master);
-        ::close(slave);
-    }
-    termios attrs() const {
-        termios t{};
-        tcgetattr(slave, &t);
-        return t;
-    }
-};
 
 TEST(SerialPort, ReadsRawBytesAndTimesOut) {
     Pty pty;

@@ -3,12 +3,12 @@
 // exchange's serial line.
 #include "database.h"
 #include "ini_file.h"
+#include "pseudo_terminal.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
-#include <pty.h>
 #include <string>
 #include <unistd.h>
 
@@ -46,22 +46,5 @@ inline int rowCount(const QString &dir, const char *table) {
     Database db(QDir(dir).filePath(QStringLiteral("Base")).toStdString());
     return std::stoi(db.queryValue(std::string("SELECT COUNT(*) FROM ") + table, "0"));
 }
-
-struct Pty {
-    int master = -1, slave = -1;
-    std::string path;
-    Pty() {
-        char name[256];
-        if (openpty(&master, &slave, name, nullptr, nullptr) == 0)
-            path = name;
-    }
-    ~Pty() {
-        ::close(master);
-        ::close(slave);
-    }
-    bool send(const std::string &bytes) const {
-        return ::write(master, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    }
-};
 
 } // namespace kvo::termtest
